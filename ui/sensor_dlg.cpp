@@ -1,0 +1,1 @@
+// The main window; its members live in the folders of their subsystems.
