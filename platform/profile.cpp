@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <string>
 #include <utility>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,6 +89,37 @@ bool WriteAll(int fd, const std::string& data) {
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool IsBlankOrComment(std::string_view line) {
+    const auto first = line.find_first_not_of(" \t\r");
+    return first == std::string_view::npos || line[first] == ';' || line[first] == '#';
+}
+
+// SimpleIni keeps the comments that stand before a section or a key; the ones
+// after the last entry of the file it drops. They are put back at the end.
+std::string TrailingComments(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t nl = text.find('\n', start);
+        const std::size_t end = nl == std::string_view::npos ? text.size() : nl;
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    std::size_t last = lines.size();  // one past the last entry or section line
+    while (last > 0 && IsBlankOrComment(lines[last - 1])) --last;
+    if (last == 0) return {};  // comments only: SimpleIni keeps them as the file's comment
+    std::string block;
+    bool seenComment = false;
+    for (std::size_t i = last; i < lines.size(); ++i) {
+        const bool blank = lines[i].find_first_not_of(" \t\r") == std::string_view::npos;
+        if (blank && !seenComment) continue;
+        seenComment = true;
+        block.append(lines[i]);
+        block += '\n';
+    }
+    while (block.size() >= 2 && block.ends_with("\n\n")) block.pop_back();
+    return block;
 }
 
 }  // namespace
@@ -177,6 +209,7 @@ bool WriteString(const std::filesystem::path& requested, std::string_view sectio
     if (ini.SetValue(s.c_str(), k.c_str(), v.c_str()) < 0) return false;
     std::string out;
     if (ini.Save(out, false) < 0) return false;
+    if (const std::string trailing = TrailingComments(text); !trailing.empty()) out += "\n" + trailing;
 
     // The temporary file lives beside the profile so that rename() replaces it
     // in one step: readers see the old file or the new one, never a part.
