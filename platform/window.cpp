@@ -1,0 +1,2 @@
+// The dialog framework on Qt Widgets.
+#include "platform/window.h"
