@@ -65,6 +65,10 @@ void ComposeChart(const QImage& picture, double hue, double value, QImage& out)
         out = QImage();
         return;
     }
+    if (&picture == &out) {  // nothing to copy; also keeps memcpy off overlapping memory
+        DrawChartMarker(out, ChartMarkerPosition(hue, value, out.height()));
+        return;
+    }
     if (out.size() != picture.size() || out.format() != picture.format()) {
         out = QImage(picture.size(), picture.format());
         out.setColorTable(picture.colorTable());
