@@ -38,6 +38,7 @@ constexpr double kClearScale = 1.3;
 constexpr std::size_t kMaxFrame = 2048;      // longer without a CR: not a frame
 constexpr std::size_t kMaxQueued = 16384;    // what the board buffers when nobody reads
 constexpr auto kHangUpDrainLimit = std::chrono::seconds(2);
+constexpr auto kHangUpSettle = std::chrono::milliseconds(50);
 
 std::string Hex2(unsigned v) {
     char buf[16];
@@ -446,11 +447,17 @@ struct SimulatedBoard::Impl {
     }
 
     // After the last line is out, wait (a little) until the program has read
-    // it, so that it sees every line before the hang-up.
+    // it, so that it sees every line before the hang-up. The terminal takes
+    // written bytes in a moment later, so an empty input queue counts only
+    // once the bytes have been seen there, or after a settling time.
     bool HangUpNow(Clock::time_point now) {
         if (hangUpSince == Clock::time_point{}) hangUpSince = now;
         int pending = 0;
-        if (::ioctl(slave, FIONREAD, &pending) == 0 && pending > 0 && now - hangUpSince < kHangUpDrainLimit) return false;
+        const bool known = ::ioctl(slave, FIONREAD, &pending) == 0;
+        if (known && pending > 0) hangUpSeenPending = true;
+        const auto waited = now - hangUpSince;
+        const bool drained = !known || (pending == 0 && (hangUpSeenPending || waited >= kHangUpSettle));
+        if (!drained && waited < kHangUpDrainLimit) return false;
         ::close(master);  // the far end sees the hang-up
         master = -1;
         counters.hungUp = true;
@@ -484,6 +491,7 @@ struct SimulatedBoard::Impl {
     std::uint64_t readingsQueued = 0;
     bool hangingUp = false;
     Clock::time_point hangUpSince{};
+    bool hangUpSeenPending = false;
     Clock::time_point start = Clock::now();
     Clock::time_point nextReading{};
     Clock::time_point nextByteAt{};
