@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
 
 #include <cstdint>
 #include <map>
@@ -19,7 +20,7 @@
 #include "platform/dialog_template.h"
 #include "platform/win_defs.h"
 
-class QPainter;
+class QEventLoop;
 class QWidget;
 
 namespace velk {
@@ -103,13 +104,12 @@ struct NMHDR {
 class CPaintDC {
 public:
     explicit CPaintDC(CWnd* window);
-    ~CPaintDC();
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
-    QPainter& Painter() { return *painter_; }
+    QPainter& Painter() { return painter_; }
 
 private:
-    std::unique_ptr<QPainter> painter_;
+    QPainter painter_;
 };
 
 // ---- data exchange
@@ -213,6 +213,13 @@ public:
     virtual int DoModal();
     void EndDialog(int result);
 
+    // The parts of DoModal without the modal loop, for a window that is driven
+    // from outside (tests): build, initialise, centre and show; and destroy.
+    BOOL Create();
+    void DestroyWindow();
+    bool Ended() const { return ended_; }
+    int Result() const { return result_; }
+
     virtual BOOL OnInitDialog();  // the first exchange towards the controls
     virtual void OnOK();          // UpdateData(TRUE), ends with IDOK only if it passed
     virtual void OnCancel();      // ends with IDCANCEL, no exchange
@@ -259,14 +266,20 @@ protected:
 
 private:
     friend class DialogWindow;
+    friend void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
     void DefaultMessage(Message& msg);
     void TimerFired(int qtTimerId);
+    BOOL Build(bool modal);
 
     int templateId_;
     CWnd* parent_;
     std::unique_ptr<DialogWindow> window_;
     std::vector<std::unique_ptr<CWnd>> items_;  // one per addressable control, for GetDlgItem
+    std::vector<CWnd*> attached_;              // control objects that DDX_Control attached
     std::map<UINT_PTR, int> timers_;          // timer id -> Qt timer id
+    QEventLoop* loop_ = nullptr;              // the modal loop while DoModal runs
+    bool ended_ = false;
+    int result_ = -1;
 };
 
 // ---- message boxes: one seam
@@ -279,7 +292,7 @@ struct MessageBoxRequest {
     UINT type = MB_OK;
 };
 // Replaces what shows message boxes (tests answer them); returns the previous
-// handler. An empty handler restores the real box.
+// seam. A seam without handler restores the real box.
 using MessageBoxHandler = int (*)(const MessageBoxRequest&, void* context);
 struct MessageBoxSeam {
     MessageBoxHandler handler = nullptr;
@@ -306,10 +319,6 @@ public:
     // and the name of the profile file.
     std::string m_pszAppName;
     CWnd* m_pMainWnd = nullptr;
-
-    // The profile file ProfilePath(m_pszAppName), read when asked.
-    std::string GetProfileString(const char* section, const char* entry, const char* defaultValue);
-    BOOL WriteProfileString(const char* section, const char* entry, const char* value);
 };
 
 CWinApp* AfxGetApp();
