@@ -36,7 +36,10 @@ constexpr std::array<double, 3> kSensitivity{1.0, 1.0, 0.9};
 constexpr double kClearScale = 1.3;
 
 constexpr std::size_t kMaxFrame = 2048;      // longer without a CR: not a frame
-constexpr std::size_t kMaxQueued = 16384;    // what the board buffers when nobody reads
+// A board's serial line sends in real time and keeps no backlog: when the
+// terminal takes nothing (nobody has it open), readings are dropped rather
+// than piled up to pour out over the next session's handshake.
+constexpr std::size_t kMaxQueued = 256;
 constexpr auto kHangUpDrainLimit = std::chrono::seconds(2);
 constexpr auto kHangUpSettle = std::chrono::milliseconds(50);
 
@@ -250,6 +253,13 @@ struct SimulatedBoard::Impl {
         out.push_back({std::move(bytes), isLine, isReading});
     }
 
+    void DropQueuedReadings() {
+        for (auto it = out.begin(); it != out.end();) {
+            const bool started = it == out.begin() && outOffset > 0;
+            it = (it->isReading && !started) ? out.erase(it) : std::next(it);
+        }
+    }
+
     // One line as the board sends it, with the faults that come before it.
     void SendLine(std::string line, bool isReading) {
         if (options.silent || hangingUp) return;
@@ -347,6 +357,11 @@ struct SimulatedBoard::Impl {
         const auto now = Clock::now();
         switch (letter) {
         case 'V':
+            // An identification request ends any reporting left over from a
+            // session that ended without "$ACT", so the reply is the first
+            // line that follows.
+            registers.reporting = false;
+            DropQueuedReadings();
             SendLine(options.handshakeText ? *options.handshakeText + "\n" : std::string("$VELK RGBC colour sensor board\n"),
                      false);
             SendLine("MODEL RGBC-4 (simulated)\n", false);

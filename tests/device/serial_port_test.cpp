@@ -153,6 +153,16 @@ TEST_F(SerialPortTest, WritesArriveWhole) {
     EXPECT_EQ(received, big);
 }
 
+TEST_F(SerialPortTest, WriteThatCannotProgressFailsInsteadOfHanging) {
+    // Nobody reads the far end: the terminal fills up and the write stalls.
+    const std::string big(256 * 1024, 'w');
+    const auto start = Clock::now();
+    EXPECT_EQ(WriteBytes(port_, big.data(), static_cast<int>(big.size())), -1);
+    const double ms = MsSince(start);
+    EXPECT_GT(ms, 1900.0);
+    EXPECT_LT(ms, 6000.0);
+}
+
 TEST_F(SerialPortTest, HangUpIsAFailedReadAndWrite) {
     pty_.CloseMaster();
     char c = 0;

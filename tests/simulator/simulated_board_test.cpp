@@ -146,6 +146,29 @@ TEST(SimulatedBoard, ParameterLineWriteResetAndOffsetMode) {
     EXPECT_FALSE(link.board.Registers().offsetMode);
 }
 
+TEST(SimulatedBoard, HandshakeAfterASessionThatNeverSentStop) {
+    Link link;
+    SendCommand(link.port, "$ACS%04X", 1);
+    ASSERT_TRUE(link.board.WaitForLines(3, 2000));
+    ClosePort(link.port);  // gone without "$ACT"; the board goes on reporting
+    const auto sent = link.board.Counters().linesSent;
+    ASSERT_TRUE(link.board.WaitForLines(sent + 20, 2000));
+
+    link.port = OpenDevice(link.board.DevicePath());
+    ASSERT_NE(link.port, INVALID_HANDLE_VALUE);
+    ConfigurePort(link.port);
+    SendCommand(link.port, "$ACV");
+    // Readings sent in the moment between the purge and the request may come
+    // first; after the reply's three lines the board is quiet.
+    std::string first = link.Line();
+    for (int i = 0; i < 5 && IsReadingLine(first.c_str()); ++i) first = link.Line();
+    EXPECT_TRUE(IsHandshakeReply(first.c_str())) << first;
+    EXPECT_NE(link.Line(), "");
+    EXPECT_NE(link.Line(), "");
+    EXPECT_TRUE(link.Quiet(50));
+    EXPECT_FALSE(link.board.Registers().reporting);
+}
+
 TEST(SimulatedBoard, OffsetModeShiftsTheLevels) {
     BoardOptions options = NoNoise();
     options.offsets = {-100, 50, 0, 0};
