@@ -3,10 +3,14 @@
 #include "simulator/simulated_board.h"
 
 #include <csignal>
+#include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -14,6 +18,8 @@
 namespace {
 
 velk::sim::SimulatedBoard* g_board = nullptr;
+
+constexpr double kDefaultDrift = 6.0;  // degrees a second: one turn a minute
 
 extern "C" void OnSignal(int) {
     if (g_board != nullptr) g_board->RequestStop();
@@ -32,7 +38,8 @@ const char kUsage[] =
     "\n"
     "The target and the light:\n"
     "  --target R,G,B        reflectance of the target, 0 to 1 each (default 0.6,0.6,0.6)\n"
-    "  --drift DEG           turn the target's hue DEG degrees a second (default 0)\n"
+    "  --drift [DEG]         turn the target's hue DEG degrees a second (6 when no\n"
+    "                        value is given: a turn a minute; default: fixed)\n"
     "  --ambient X           ambient light relative to the LED at full level (default 0.05)\n"
     "  --noise SIGMA         noise in counts (default 1)\n"
     "  --seed N              noise seed (default: from the clock)\n"
@@ -95,17 +102,34 @@ int Usage(const std::string& problem) {
 int main(int argc, char** argv) {
     velk::sim::BoardOptions options;
     for (int i = 1; i < argc; ++i) {
-        const std::string opt = argv[i];
+        std::string opt = argv[i];
+        std::optional<std::string> attached;  // --option=value
+        if (const auto eq = opt.find('='); opt.rfind("--", 0) == 0 && eq != std::string::npos) {
+            attached = opt.substr(eq + 1);
+            opt.resize(eq);
+        }
         if (opt == "--help" || opt == "-h") {
             std::cout << kUsage;
             return 0;
         }
-        if (opt == "--silent") {
+        if (opt == "--silent" && !attached) {
             options.silent = true;
             continue;
         }
-        if (i + 1 >= argc) return Usage("option " + opt + " needs a value");
-        const char* value = argv[++i];
+        double number = 0.0;
+        if (opt == "--drift" && !attached && (i + 1 >= argc || !ParseDouble(argv[i + 1], -36000.0, 36000.0, number))) {
+            options.driftDegreesPerSecond = kDefaultDrift;
+            continue;
+        }
+        static const char* const kValued[] = {"--link",    "--log",          "--target",        "--drift",
+                                              "--ambient", "--noise",        "--seed",          "--offsets",
+                                              "--period",  "--handshake",    "--hang-up-after", "--garbage",
+                                              "--binary-noise", "--long-lines", "--byte-gap",   "--short-params"};
+        if (std::find(std::begin(kValued), std::end(kValued), opt) == std::end(kValued))
+            return Usage("unknown option " + std::string(argv[i]));
+        if (!attached && i + 1 >= argc) return Usage("option " + opt + " needs a value");
+        const std::string valueText = attached ? *attached : std::string(argv[++i]);
+        const char* value = valueText.c_str();
         bool ok = true;
         if (opt == "--link") {
             options.link = value;

@@ -62,15 +62,19 @@ TEST(VelkSimProgram, HelpAndBadOptions) {
         SCOPED_TRACE(option);
         EXPECT_NE(text.find(option), std::string::npos);
     }
-    Child bad = Spawn({"--byte-gap", "soon"});
-    ASSERT_GT(bad.pid, 0);
-    EXPECT_EQ(ReadAll(bad.out), "");
-    fclose(bad.out);
-    EXPECT_EQ(Wait(bad.pid), 2);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--byte-gap", "soon"}, {"--target", "1,2,3"}, {"--bogus"}, {"--seed"}}) {
+        SCOPED_TRACE(args.front());
+        Child bad = Spawn(args);
+        ASSERT_GT(bad.pid, 0);
+        EXPECT_EQ(ReadAll(bad.out), "");  // no device path: nothing started
+        fclose(bad.out);
+        EXPECT_EQ(Wait(bad.pid), 2);
+    }
 }
 
 TEST(VelkSimProgram, AnswersOnThePrintedPathUntilTerminated) {
-    Child sim = Spawn({"--seed", "3", "--noise", "0"});
+    Child sim = Spawn({"--drift", "--seed", "3", "--noise=0"});  // "--drift" alone: the default speed
     ASSERT_GT(sim.pid, 0);
     char pathLine[256] = {};
     ASSERT_NE(fgets(pathLine, sizeof pathLine, sim.out), nullptr);
