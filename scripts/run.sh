@@ -14,7 +14,7 @@ mkdir -p "$demo/config"
 link="$demo/ttyVELK"
 rm -f "$link"
 # The simulator runs with its target hue drifting, so the chart's marker moves.
-./build/velk-sim --link "$link" --drift >"$demo/sim.out" &
+./build/velk-sim --link "$link" --target 0.8,0.35,0.2 --drift 6 >"$demo/sim.out" &
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
