@@ -440,6 +440,10 @@ struct SimulatedBoard::Impl {
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
             const timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
             if (::ppoll(fds, 2, &ts, nullptr) < 0 && errno != EINTR) break;
+            if ((fds[1].revents & POLLIN) != 0) {
+                std::uint64_t count = 0;
+                (void)!::read(wake, &count, sizeof count);  // so that a restarted loop waits again
+            }
             if (stopRequested.load()) break;
 
             std::lock_guard lock(mu);

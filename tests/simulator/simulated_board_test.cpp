@@ -11,6 +11,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <time.h>
 
 namespace velk::sim {
 namespace {
@@ -358,6 +359,30 @@ TEST(SimulatedBoardFaults, BinaryNoiseBetweenLines) {
     std::string bytes;
     for (int i = 0; i < 6; ++i) bytes += link.Line();  // NUL bytes end each text early; enough to see 0xFF
     EXPECT_NE(bytes.find('\xFF'), std::string::npos);
+}
+
+double CpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+TEST(SimulatedBoard, RestartsAndIdlesWithoutSpinning) {
+    SimulatedBoard board(NoNoise());
+    ASSERT_TRUE(board.Start());
+    board.Stop();
+    ASSERT_TRUE(board.Start());
+    const double cpuBefore = CpuMs();
+    EXPECT_FALSE(board.WaitForFrames(1, 200));  // an idle board only waits
+    EXPECT_LT(CpuMs() - cpuBefore, 50.0);
+
+    PortHandle port = OpenDevice(board.DevicePath());
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    ConfigurePort(port);
+    SendCommand(port, "$ACV");
+    char line[kLineBufferSize];
+    EXPECT_TRUE(IsHandshakeReply(ReadLine(port, line, sizeof line)));
+    ClosePort(port);
 }
 
 TEST(SimulatedBoard, LinkAndLog) {
