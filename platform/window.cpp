@@ -505,6 +505,26 @@ BOOL CDialog::Build(bool modal)
         }
     }
 
+    // The templates were laid out for a font whose Latin letters are narrower
+    // than those of the Japanese fonts on Linux: a left-aligned label that does
+    // not fit may use the free space up to the next control to its right.
+    for (std::size_t i = 0; i < widgets.size(); ++i) {
+        auto* label = qobject_cast<QLabel*>(widgets[i]);
+        const DialogItem& item = t->items[i];
+        if (label == nullptr || (item.style & SS_TYPEMASK) != SS_LEFT || label->isHidden()) continue;
+        QRect r = label->geometry();
+        const int need = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+        if (need <= r.width()) continue;
+        int limit = w->width();
+        for (QWidget* other : widgets) {
+            if (other == label || other->isHidden() || qobject_cast<QGroupBox*>(other) != nullptr) continue;
+            const QRect o = other->geometry();
+            if (o.left() > r.left() && o.top() < r.bottom() && o.bottom() > r.top()) limit = std::min(limit, o.left() - 2);
+        }
+        r.setWidth(std::max(r.width(), std::min(need, limit - r.left())));
+        label->setGeometry(r);
+    }
+
     // A static label's mnemonic moves the focus to the control after it.
     for (std::size_t i = 0; i + 1 < widgets.size(); ++i) {
         const DialogItem& item = t->items[i];
