@@ -1,0 +1,115 @@
+// The main window, built offscreen and driven with real clicks and keys, on a
+// profile of its own whose [Ports] maps COM1 to a pseudo-terminal a test made.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <QWidget>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/profile.h"
+#include "platform/window.h"
+#include "pty_pair.h"
+#include "ui/sensor_dlg.h"
+
+namespace velk::test {
+
+// Every CAP, INT and OFFSET edit box in id order, and what the defaults show.
+inline constexpr int kParameterEdits[12] = {IDC_CAP_RED,    IDC_CAP_GREEN,    IDC_CAP_BLUE,    IDC_CAP_CLEAR,
+                                            IDC_INT_RED,    IDC_INT_GREEN,    IDC_INT_BLUE,    IDC_INT_CLEAR,
+                                            IDC_OFFSET_RED, IDC_OFFSET_GREEN, IDC_OFFSET_BLUE, IDC_OFFSET_CLEAR};
+inline const std::vector<std::string> kDefaultTexts = {"15",   "15",   "15", "15", "1023", "1023",
+                                                       "1023", "1023", "0",  "0",  "0",    "0"};
+
+inline const std::string kDefaultWrite = "$ACW0F,0F,0F,0F,03FF,03FF,03FF,03FF*79";
+
+class WindowFixture : public ::testing::Test {
+protected:
+    // Maps COM1 to `device` (every other port to nothing), selects COM1 and
+    // opens the window.
+    void OpenWindow(const std::string& device)
+    {
+        std::ofstream profile(ProfilePath(AfxGetAppName()), std::ios::trunc);
+        profile << "[Device]\nPort=COM1\n" << PortsSection({{1, device}});
+        profile.close();
+        previousSeam_ = SetMessageBoxSeam({&WindowFixture::AnswerMessageBox, this});
+        dlg_ = std::make_unique<CSensorDlg>();
+        ASSERT_TRUE(dlg_->Create());
+    }
+
+    void TearDown() override
+    {
+        if (dlg_) dlg_->DestroyWindow();
+        dlg_.reset();
+        SetMessageBoxSeam(previousSeam_);
+    }
+
+    CSensorDlg& Dlg() { return *dlg_; }
+    QWidget* Item(int id) const
+    {
+        CWnd* item = dlg_->GetDlgItem(id);
+        return item != nullptr ? item->m_hWnd : nullptr;
+    }
+    QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(Item(id)); }
+    std::string Text(int id) const { return dlg_->GetDlgItemText(id); }
+    bool Enabled(int id) const { return dlg_->GetDlgItem(id)->IsWindowEnabled() != FALSE; }
+
+    void Click(int id) { QTest::mouseClick(Item(id), Qt::LeftButton); }
+
+    // Replaces an edit box's text the way an operator does: select all, type.
+    void Type(int id, const QString& text)
+    {
+        QLineEdit* edit = Edit(id);
+        ASSERT_NE(edit, nullptr) << id;
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Delete);
+        else QTest::keyClicks(edit, text);
+    }
+
+    std::vector<std::string> ParameterTexts() const
+    {
+        std::vector<std::string> texts;
+        for (int id : kParameterEdits) texts.push_back(Text(id));
+        return texts;
+    }
+
+    void Connect()
+    {
+        Click(IDC_CONNECT);
+        ASSERT_TRUE(Enabled(IDC_DISCONNECT)) << "not connected: " << Dlg().m_failure;
+    }
+
+    // Waits, handling the window's messages, until the text of `id` is `text`.
+    bool WaitForText(int id, const std::string& text, int timeoutMs = 5000)
+    {
+        return QTest::qWaitFor([&] { return Text(id) == text; }, timeoutMs);
+    }
+
+    std::vector<std::string> messages_;  // texts of the message boxes shown, in order
+
+private:
+    static int AnswerMessageBox(const MessageBoxRequest& request, void* context)
+    {
+        static_cast<WindowFixture*>(context)->messages_.push_back(request.text);
+        return IDOK;
+    }
+
+    std::unique_ptr<CSensorDlg> dlg_;
+    MessageBoxSeam previousSeam_;
+};
+
+// The frames from index `from` on.
+inline std::vector<std::string> From(const std::vector<std::string>& frames, std::size_t from)
+{
+    return from < frames.size() ? std::vector<std::string>(frames.begin() + static_cast<std::ptrdiff_t>(from), frames.end())
+                                : std::vector<std::string>{};
+}
+
+}  // namespace velk::test
