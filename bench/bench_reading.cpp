@@ -63,11 +63,15 @@ void EnsureApplication()
     qputenv("XDG_CONFIG_HOME", config->path().toLocal8Bit());
 }
 
-class Window {
+struct Application {
+    Application() { EnsureApplication(); }
+};
+
+// The main window, shown; the application comes first (the window's icon needs it).
+class Window : private Application {
 public:
     Window()
     {
-        EnsureApplication();
         dlg.Create();
         QApplication::processEvents();
     }
