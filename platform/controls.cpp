@@ -158,8 +158,9 @@ Trackbar::Trackbar(QWidget* parent) : QSlider(Qt::Horizontal, parent)
         case SliderMove: code = TB_THUMBTRACK; dragged_ = true; break;
         default: return;
         }
-        // The position is already the new one here; the value follows after.
-        Send(WM_HSCROLL, code, sliderPosition());
+        // Only thumb tracking carries the position; the slider's position is
+        // already the new one here (its value follows after).
+        Send(WM_HSCROLL, code, code == TB_THUMBTRACK ? sliderPosition() : 0);
     });
 }
 

@@ -157,9 +157,13 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     if (auto* combo = qobject_cast<QComboBox*>(m_hWnd)) {
         switch (message) {
-        case CB_ADDSTRING:
+        case CB_ADDSTRING: {
+            // Qt selects the first entry added; the platform's list stays without selection.
+            const int selected = combo->currentIndex();
             combo->addItem(FromUtf8(reinterpret_cast<const char*>(lParam)));
+            combo->setCurrentIndex(selected);
             return combo->count() - 1;
+        }
         case CB_GETCOUNT: return combo->count();
         case CB_GETCURSEL: return combo->currentIndex();
         case CB_SETCURSEL:
