@@ -62,7 +62,7 @@ TEST_F(ParametersTest, SetParametersWithTheDefaults)
 
     EXPECT_EQ(FramesThroughDisconnect(),
               (std::vector<std::string>{kHandshake, kStart, "$ACL00*4E", kDefaultWrite, kClose}));
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // Field widths are minimum widths, and the up-down ranges limit no typed text.
@@ -79,7 +79,7 @@ TEST_F(ParametersTest, ValuesBeyondTheirFieldsAreWrittenInFull)
     EXPECT_EQ(From(FramesThroughDisconnect(), 3),
               (std::vector<std::string>{"$ACW12C,0F,0F,0F,03FF,03FF,03FF,03FF*4F",
                                         "$ACW12C,10,0F,0F,03FF,03FF,1000,03FF*3A", kClose}));
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(Text(IDC_CAP_RED), "300");
     EXPECT_EQ(Dlg().m_intBlue, 4096u);
 }
@@ -100,7 +100,7 @@ TEST_F(ParametersTest, SensorResetSendsThreeCommandsAndShowsTheDefaults)
     EXPECT_TRUE(Enabled(IDC_SENSOR_RESET));
     EXPECT_EQ(From(FramesThroughDisconnect(), 3),
               (std::vector<std::string>{"$ACO01*4C", "$ACH*4A", kDefaultWrite, "$ACO00*4D", kClose}));
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // The reply fills the boxes in id order (red, green, blue, clear per group)
@@ -159,8 +159,8 @@ TEST_F(ParametersTest, MalformedCapBoxShowsTheMessageAndSendsThePreviousValues)
     Type(IDC_OFFSET_RED, "-3");
     Click(IDC_SET_PARAMETERS);
 
-    EXPECT_EQ(messages_, std::vector<std::string>{"正の整数を入力してください。"});
-    EXPECT_EQ(Item(IDC_CAP_GREEN)->window()->focusWidget(), Item(IDC_CAP_GREEN));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"正の整数を入力してください。"});
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_CAP_GREEN));
     EXPECT_EQ(Edit(IDC_CAP_GREEN)->selectedText(), "x1");
     EXPECT_EQ(Dlg().m_capRed, 7u);
     EXPECT_EQ(Dlg().m_intRed, 1023u);
@@ -242,7 +242,7 @@ TEST_F(ParametersTest, SliderWithAMalformedBoxShowsTheMessageBeforeEachLevel)
     slider->setFocus();
     QTest::keyClick(slider, Qt::Key_Right);
 
-    EXPECT_EQ(messages_, (std::vector<std::string>{"整数を入力してください。", "整数を入力してください。"}));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"整数を入力してください。", "整数を入力してください。"}));
     EXPECT_EQ(Text(IDC_LED_LEVEL), "1");
     EXPECT_EQ(From(FramesThroughDisconnect(), 3), (std::vector<std::string>{"$ACL01*4F", "$ACL01*4F", kClose}));
 }
@@ -321,6 +321,7 @@ class ParameterLineTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        WindowFixture::SetUp();
         ASSERT_TRUE(far_.ok());
         OpenWindow(far_.DevicePath());
         Connect();

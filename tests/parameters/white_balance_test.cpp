@@ -25,6 +25,7 @@ class WhiteBalanceTest : public WindowFixture {
 protected:
     void SetUp() override
     {
+        WindowFixture::SetUp();
         ASSERT_TRUE(far_.ok());
         OpenWindow(far_.DevicePath());
         Connect();
@@ -97,7 +98,7 @@ TEST_F(WhiteBalanceTest, ReadingsGiveTheExactCommand)
     }
     expected.push_back(kClose);
     EXPECT_EQ(FramesThroughDisconnect(), expected);
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // Before the first reading every level shows "0": every INT value stays, and
@@ -108,7 +109,7 @@ TEST_F(WhiteBalanceTest, ZeroLevelsBeforeTheFirstReadingKeepTheIntValues)
     Click(IDC_WHITE_BALANCE);
     EXPECT_EQ(Texts(kIntEdits), (Four{"1023", "1023", "1023", "1023"}));
     EXPECT_EQ(From(FramesThroughDisconnect(), 3), (std::vector<std::string>{kDefaultWrite, kClose}));
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // Balancing starts from the members: what was typed since the last exchange
@@ -126,7 +127,7 @@ TEST_F(WhiteBalanceTest, TypedValuesNotSentAreOverwritten)
     EXPECT_EQ(Text(IDC_OFFSET_RED), "0");
     EXPECT_EQ(From(FramesThroughDisconnect(), 3),
               (std::vector<std::string>{"$ACW0F,0F,0F,0F,03FF,03FF,033F,02E2*7A", kClose}));
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // Results that 32-bit arithmetic would get wrong: a product that wraps to a
@@ -163,7 +164,7 @@ TEST_F(WhiteBalanceTest, ArithmeticIn64BitsLimitedToTheRegister)
         EXPECT_EQ(far_.Frames().back(), c.balancedFrame);
     }
     EXPECT_TRUE(far_.WaitForFrame("$ACW0F,0F,0F,0F,418938,03FF,03FF,03FF*75"));
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // ---- end to end with the simulated board
@@ -222,7 +223,7 @@ TEST_F(WhiteBalanceEndToEndTest, BalancingMakesAGreyTargetGrey)
     EXPECT_EQ(registers.integration[0], Dlg().m_intRed);
     EXPECT_EQ(registers.integration[1], Dlg().m_intGreen);
     EXPECT_EQ(registers.integration[2], Dlg().m_intBlue);
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(boxes_.empty());
     Click(IDC_DISCONNECT);
 }
 

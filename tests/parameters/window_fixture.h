@@ -1,22 +1,13 @@
-// The main window, built offscreen and driven with real clicks and keys, on a
-// profile of its own whose [Ports] maps COM1 to a pseudo-terminal a test made.
+// The main window of the window tests' fixture, driven with real clicks and
+// keys, with COM1 mapped to a pseudo-terminal a test made.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QLineEdit>
-#include <QTest>
-#include <QWidget>
 
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/profile.h"
-#include "platform/window.h"
-#include "pty_pair.h"
-#include "ui/sensor_dlg.h"
+#include "dialog_fixture.h"
 
 namespace velk::test {
 
@@ -29,38 +20,17 @@ inline const std::vector<std::string> kDefaultTexts = {"15",   "15",   "15", "15
 
 inline const std::string kDefaultWrite = "$ACW0F,0F,0F,0F,03FF,03FF,03FF,03FF*79";
 
-class WindowFixture : public ::testing::Test {
+class WindowFixture : public UiFixture {
 protected:
     // Maps COM1 to `device` (every other port to nothing), selects COM1 and
     // opens the window.
     void OpenWindow(const std::string& device)
     {
-        std::ofstream profile(ProfilePath(AfxGetAppName()), std::ios::trunc);
-        profile << "[Device]\nPort=COM1\n" << PortsSection({{1, device}});
-        profile.close();
-        previousSeam_ = SetMessageBoxSeam({&WindowFixture::AnswerMessageBox, this});
-        dlg_ = std::make_unique<CSensorDlg>();
-        ASSERT_TRUE(dlg_->Create());
+        WriteProfile("COM1", {{1, device}});
+        Open();
     }
 
-    void TearDown() override
-    {
-        if (dlg_) dlg_->DestroyWindow();
-        dlg_.reset();
-        SetMessageBoxSeam(previousSeam_);
-    }
-
-    CSensorDlg& Dlg() { return *dlg_; }
-    QWidget* Item(int id) const
-    {
-        CWnd* item = dlg_->GetDlgItem(id);
-        return item != nullptr ? item->m_hWnd : nullptr;
-    }
     QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(Item(id)); }
-    std::string Text(int id) const { return dlg_->GetDlgItemText(id); }
-    bool Enabled(int id) const { return dlg_->GetDlgItem(id)->IsWindowEnabled() != FALSE; }
-
-    void Click(int id) { QTest::mouseClick(Item(id), Qt::LeftButton); }
 
     // Replaces an edit box's text the way an operator does: select all, type.
     void Type(int id, const QString& text)
@@ -92,17 +62,13 @@ protected:
         return QTest::qWaitFor([&] { return Text(id) == text; }, timeoutMs);
     }
 
-    std::vector<std::string> messages_;  // texts of the message boxes shown, in order
-
-private:
-    static int AnswerMessageBox(const MessageBoxRequest& request, void* context)
+    // The texts of the message boxes shown, in order.
+    std::vector<std::string> Messages() const
     {
-        static_cast<WindowFixture*>(context)->messages_.push_back(request.text);
-        return IDOK;
+        std::vector<std::string> texts;
+        for (const auto& box : boxes_) texts.push_back(box.text);
+        return texts;
     }
-
-    std::unique_ptr<CSensorDlg> dlg_;
-    MessageBoxSeam previousSeam_;
 };
 
 // The frames from index `from` on.
