@@ -473,7 +473,7 @@ BOOL CDialog::Build(bool modal)
                 NMHDR header;
                 if (message == WM_HSCROLL) {
                     msg.wParam = static_cast<WPARAM>(position);
-                    msg.control = GetDlgItem(id);
+                    msg.scrollBar = static_cast<CScrollBar*>(GetDlgItem(id));  // made as one below
                 } else {
                     header = {trackbar, static_cast<UINT_PTR>(id), code};
                     msg.header = &header;
@@ -503,7 +503,9 @@ BOOL CDialog::Build(bool modal)
         if ((item.style & WS_VISIBLE) == 0) widget->setVisible(false);
         widgets.push_back(widget);
         if (item.id != kNoId) {
-            auto wnd = std::make_unique<CWnd>();
+            // A horizontally scrolling control reaches WM_HSCROLL's handler as a scroll bar.
+            std::unique_ptr<CWnd> wnd =
+                item.cls == ControlClass::Trackbar ? std::make_unique<CScrollBar>() : std::make_unique<CWnd>();
             wnd->Attach(widget);
             items_.push_back(std::move(wnd));
         }

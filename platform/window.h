@@ -149,7 +149,7 @@ struct Message {
     int id = 0;       // control id (commands, notifications), timer id, system command
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    CWnd* control = nullptr;  // WM_HSCROLL: the scrolling control
+    CScrollBar* scrollBar = nullptr;  // WM_HSCROLL: the scrolling control
     NMHDR* header = nullptr;  // WM_NOTIFY
     LRESULT result = 0;
     HICON icon;               // WM_QUERYDRAGICON's answer
@@ -191,7 +191,7 @@ bool DispatchThroughMap(T& target, const MessageMapEntry<T> (&map)[N], Message& 
                 else if constexpr (std::is_same_v<H, typename E::IconQuery>) msg.icon = (target.*handler)();
                 else if constexpr (std::is_same_v<H, typename E::Timer>) (target.*handler)(msg.wParam);
                 else if constexpr (std::is_same_v<H, typename E::Notify>) (target.*handler)(msg.header, &msg.result);
-                else (target.*handler)(msg.code, static_cast<UINT>(msg.wParam), static_cast<CScrollBar*>(msg.control));
+                else (target.*handler)(msg.code, static_cast<UINT>(msg.wParam), msg.scrollBar);
             },
             e.handler);
         return true;

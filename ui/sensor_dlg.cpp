@@ -95,7 +95,8 @@ BOOL CSensorDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The window menu's About entry is added by the window's own menu (ui/shell.cpp).
+    // The About entry: X11 and Wayland give a program no way into the window
+    // manager's menu, so the entry lives in a window menu of the program's own.
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
