@@ -155,8 +155,8 @@ TEST_F(ReadingWindowTest, SecondReadingLeavesExactlyOneMarker)
 TEST_F(ReadingWindowTest, SimulatedBoardReadingsStayUntilTheNextConnection)
 {
     sim::BoardOptions options;
-    options.target = {0.7, 0.3, 0.2};
-    options.ambient = 1.0;  // full levels whatever the LED
+    options.target = {0.25, 0.45, 0.5};  // a teal: mid-range levels, marker well inside
+    options.ambient = 1.0;  // the levels do not depend on the LED
     options.noise = 3.0;    // so that no two lines in a row are the same
     options.seed = 7;
     sim::SimulatedBoard board(options);
@@ -184,6 +184,15 @@ TEST_F(ReadingWindowTest, SimulatedBoardReadingsStayUntilTheNextConnection)
     Connect();
     checkReadings(3);
 
+    // While connected the marker follows the readings.
+    const auto markerBox = [&] {
+        const int x = static_cast<int>(dlg_.m_hue);
+        const int y = static_cast<int>((1.0 - dlg_.m_value) * dlg_.m_chartHeight);
+        return QRect(x - 4, y - 4, 8, 8) & QRect(0, 0, dlg_.m_chartWidth, dlg_.m_chartHeight);
+    };
+    ASSERT_TRUE(WaitUntil([&] { return DiffFromPicture(OnScreen().copy(ChartRect())).box == markerBox(); }));
+    EXPECT_TRUE(OnScreen().save(QStringLiteral(VELK_READING_PNG)));
+
     const auto texts = Texts();
     const auto bars = Bars();
     const std::string line = Received();
@@ -198,11 +207,8 @@ TEST_F(ReadingWindowTest, SimulatedBoardReadingsStayUntilTheNextConnection)
     EXPECT_EQ(dlg_.m_value, value);
 
     // The marker stays at the shown hue and value, once.
-    const int x = static_cast<int>(hue);
-    const int y = static_cast<int>((1.0 - value) * dlg_.m_chartHeight);
-    EXPECT_EQ(std::to_string(x), texts[4]);
-    const QRect marker = QRect(x - 4, y - 4, 8, 8) & QRect(0, 0, dlg_.m_chartWidth, dlg_.m_chartHeight);
-    EXPECT_TRUE(WaitUntil([&] { return DiffFromPicture(OnScreen().copy(ChartRect())).box == marker; }));
+    EXPECT_EQ(std::to_string(static_cast<int>(hue)), texts[4]);
+    EXPECT_TRUE(WaitUntil([&] { return DiffFromPicture(OnScreen().copy(ChartRect())).box == markerBox(); }));
 
     Connect();
     checkReadings(1);
