@@ -10,8 +10,8 @@ namespace velk {
 
 void CSensorDlg::OnPaint()
 {
-    // No minimised branch: X11 and Wayland draw a minimised window themselves
-    // (from the icon given to SetIcon) and send it no paint.
+    // No minimised branch: X11 and Wayland show a minimised window themselves,
+    // by the icon given to SetIcon; the program never draws it.
     CPaintDC dc(this);
 
     // The picture is made once and shared by the resource layer. The marker is
