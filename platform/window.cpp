@@ -211,7 +211,11 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
             const int old = bar->value();
             // QProgressBar ignores a value outside its range; the platform's bar
             // shows the nearest end.
+            // QProgressBar repaints at once on every new value; with updates off
+            // for the moment it waits for the next paint like every other control.
+            bar->setUpdatesEnabled(false);
             bar->setValue(std::clamp(index, bar->minimum(), bar->maximum()));
+            bar->setUpdatesEnabled(true);
             return old;
         }
         default: return 0;
@@ -507,7 +511,7 @@ BOOL CDialog::Build(bool modal)
             std::unique_ptr<CWnd> wnd =
                 item.cls == ControlClass::Trackbar ? std::make_unique<CScrollBar>() : std::make_unique<CWnd>();
             wnd->Attach(widget);
-            items_.push_back(std::move(wnd));
+            items_.push_back({item.id, std::move(wnd)});
         }
     }
 
@@ -630,7 +634,7 @@ void CDialog::DoDataExchange(CDataExchange* /*pDX*/) {}
 CWnd* CDialog::GetDlgItem(int id) const
 {
     for (const auto& item : items_)
-        if (item->GetDlgCtrlID() == id) return item.get();
+        if (item.id == id) return item.wnd.get();
     return nullptr;
 }
 

@@ -274,7 +274,14 @@ private:
     int templateId_;
     CWnd* parent_;
     std::unique_ptr<DialogWindow> window_;
-    std::vector<std::unique_ptr<CWnd>> items_;  // one per addressable control, for GetDlgItem
+    // One per addressable control, for GetDlgItem. The id is kept beside the
+    // window: a reading line looks up eight controls, and asking each widget
+    // for its id costs a property lookup.
+    struct Item {
+        int id;
+        std::unique_ptr<CWnd> wnd;
+    };
+    std::vector<Item> items_;
     std::vector<CWnd*> attached_;              // control objects that DDX_Control attached
     std::map<UINT_PTR, int> timers_;          // timer id -> Qt timer id
     QEventLoop* loop_ = nullptr;              // the modal loop while DoModal runs
