@@ -1,7 +1,9 @@
 #include "platform/controls.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -13,7 +15,68 @@ namespace velk {
 
 // ---- DialogWindow
 
-DialogWindow::DialogWindow(CDialog* owner, QWidget* parent) : QDialog(parent), owner_(owner) {}
+DialogWindow::DialogWindow(CDialog* owner, QWidget* parent) : QDialog(parent), owner_(owner)
+{
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { SendHelpCommand(); });
+}
+
+QMenu* DialogWindow::MakeSystemMenu()
+{
+    if (systemMenu_ != nullptr) return systemMenu_;
+    systemMenu_ = new QMenu(this);
+    QAction* close = systemMenu_->addAction(QStringLiteral("閉じる(&C)\tAlt+F4"));
+    close->setData(QVariant::fromValue(static_cast<qulonglong>(SC_CLOSE)));
+    connect(systemMenu_, &QMenu::triggered, this,
+            [this](QAction* action) { SendSysCommand(static_cast<UINT>(action->data().toULongLong())); });
+    auto* open = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+    open->setContext(Qt::WindowShortcut);
+    connect(open, &QShortcut::activated, this, [this] { ShowSystemMenu(mapToGlobal(QPoint(0, 0))); });
+    return systemMenu_;
+}
+
+void DialogWindow::ShowSystemMenu(const QPoint& globalPos)
+{
+    // Not modal: the chosen entry arrives through QMenu::triggered once the
+    // menu has closed, and the window's timers go on meanwhile.
+    if (systemMenu_ != nullptr) systemMenu_->popup(globalPos);
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    // Only what no control took: the background, static texts, group boxes.
+    if (systemMenu_ == nullptr) {
+        event->ignore();
+        return;
+    }
+    ShowSystemMenu(event->globalPos());
+}
+
+void DialogWindow::SendSysCommand(UINT id)
+{
+    Message msg;
+    msg.message = WM_SYSCOMMAND;
+    msg.id = static_cast<int>(id);
+    msg.wParam = id;
+    owner_->SendWindowMessage(msg);
+}
+
+void DialogWindow::SendHelpCommand()
+{
+    // Whichever dialog has the focus, the Help command goes to the
+    // application's main window (to this one when there is none).
+    CDialog* target = owner_;
+    if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != nullptr)
+        if (auto* main = dynamic_cast<CDialog*>(app->m_pMainWnd); main != nullptr && main->m_hWnd != nullptr)
+            target = main;
+    Message msg;
+    msg.message = WM_COMMAND;
+    msg.code = 0;
+    msg.id = ID_HELP;
+    msg.wParam = static_cast<WPARAM>(ID_HELP);
+    target->SendWindowMessage(msg);
+}
 
 void DialogWindow::reject()
 {

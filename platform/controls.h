@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSlider>
 #include <QToolButton>
 
@@ -18,6 +19,7 @@ namespace velk {
 class CDialog;
 
 // The window of a CDialog. Its events become messages to the dialog.
+// F1 sends the Help command to the application's main window.
 class DialogWindow : public QDialog {
 public:
     DialogWindow(CDialog* owner, QWidget* parent);
@@ -26,13 +28,24 @@ public:
     void reject() override;  // Esc: the cancel command
     void accept() override;  // not used by Qt here; the OK command for completeness
 
+    // The window menu (see CMenu): made here, with its Close entry, and opened
+    // by Alt+Space and a right click on the background. Null until made.
+    QMenu* MakeSystemMenu();
+    QMenu* SystemMenu() const { return systemMenu_; }
+    void ShowSystemMenu(const QPoint& globalPos);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;  // close box, Alt+F4: WM_SYSCOMMAND SC_CLOSE
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void SendSysCommand(UINT id);
+    void SendHelpCommand();
+
     CDialog* owner_;
+    QMenu* systemMenu_ = nullptr;
 };
 
 // Up-down control with an automatic buddy: the arrows (and the up and down

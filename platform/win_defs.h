@@ -33,6 +33,10 @@ constexpr int HIWORD_SIGNED(LPARAM v)
 // ---- command ids of the dialog framework
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+inline constexpr int ID_HELP = 0xE146;  // the Help command (F1)
+
+// Help contexts: a dialog's is this base plus its template number.
+inline constexpr std::uint32_t HID_BASE_RESOURCE = 0x20000;
 
 // ---- message boxes
 inline constexpr UINT MB_OK = 0x00;
@@ -60,6 +64,9 @@ inline constexpr UINT NM_RELEASEDCAPTURE = static_cast<UINT>(-16);
 
 // ---- system commands (the low four bits belong to the window system)
 inline constexpr UINT SC_CLOSE = 0xF060;
+
+// ---- menu items (AppendMenu)
+inline constexpr UINT MF_STRING = 0x0000;
 
 // ---- scroll codes of WM_HSCROLL as a trackbar sends them
 inline constexpr UINT TB_LINEUP = 0;

@@ -8,11 +8,18 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QToolTip>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -337,6 +344,16 @@ void DDX_Check(CDataExchange* pDX, int id, int& value)
     else button->setChecked(value != 0);
 }
 
+// ---- CMenu
+
+BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, const char* text)
+{
+    if (m_hMenu == nullptr || flags != MF_STRING || text == nullptr) return FALSE;
+    QAction* action = m_hMenu->addAction(FromUtf8(text));
+    action->setData(QVariant::fromValue(static_cast<qulonglong>(id)));
+    return TRUE;
+}
+
 // ---- CDialog
 
 CDialog::CDialog(int templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
@@ -350,6 +367,7 @@ CDialog::~CDialog()
     timers_.clear();
     for (CWnd* c : attached_) c->Detach();
     items_.clear();
+    systemMenu_.reset();
     m_hWnd = nullptr;
     window_.reset();
 }
@@ -374,6 +392,7 @@ BOOL CDialog::Build(bool modal)
     w->setWindowTitle(FromUtf8(t->caption));
     w->setFont(TemplateFont(*t));
     w->setFixedSize(DluToPixelsX(t->cx), DluToPixelsY(t->cy));
+    if ((t->style & WS_SYSMENU) != 0) systemMenu_ = std::make_unique<CMenu>(window_->MakeSystemMenu());
 
     std::vector<QWidget*> widgets;
     widgets.reserve(t->items.size());
@@ -604,6 +623,7 @@ void CDialog::DestroyWindow()
     for (CWnd* c : attached_) c->Detach();
     attached_.clear();
     items_.clear();
+    systemMenu_.reset();
     m_hWnd = nullptr;
     window_.reset();
 }
@@ -708,6 +728,8 @@ void CDialog::SetIcon(const HICON& icon, BOOL /*bigIcon*/)
 
 BOOL CDialog::IsIconic() const { return window_ && window_->isMinimized() ? TRUE : FALSE; }
 
+CMenu* CDialog::GetSystemMenu(BOOL /*revert*/) { return window_ ? systemMenu_.get() : nullptr; }
+
 LRESULT CDialog::SendWindowMessage(Message& msg)
 {
     if (!OnWindowMessage(msg)) DefaultMessage(msg);
@@ -720,9 +742,9 @@ void CDialog::DefaultMessage(Message& msg)
 {
     switch (msg.message) {
     case WM_COMMAND:
-        if (msg.code != BN_CLICKED) break;
-        if (msg.id == IDOK) OnOK();
-        else if (msg.id == IDCANCEL) OnCancel();
+        if (msg.code == BN_CLICKED && msg.id == IDOK) OnOK();
+        else if (msg.code == BN_CLICKED && msg.id == IDCANCEL) OnCancel();
+        else if (CWinApp* app = AfxGetApp()) app->OnCmdMsg(msg);  // e.g. the Help command
         break;
     case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(msg.wParam), msg.lParam); break;
     default: break;
@@ -794,8 +816,12 @@ int AfxMessageBox(const char* text, UINT type)
 {
     MessageBoxRequest request;
     CWinApp* app = AfxGetApp();
-    request.owner = app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->m_hWnd
-                                                                 : QApplication::activeWindow();
+    // Owned by the modal window on top (the About box over the main window),
+    // else by the main window.
+    request.owner = QApplication::activeModalWidget();
+    if (request.owner == nullptr)
+        request.owner = app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->m_hWnd
+                                                                     : QApplication::activeWindow();
     request.text = text != nullptr ? text : "";
     request.caption = AfxGetAppName();
     // The framework's own boxes carry the exclamation icon unless told otherwise.
@@ -818,6 +844,17 @@ CWinApp::~CWinApp()
 
 BOOL CWinApp::InitInstance() { return FALSE; }
 
+bool CWinApp::OnCmdMsg(Message& /*msg*/) { return false; }
+
+void CWinApp::OnHelp()
+{
+    // Help would open m_pszHelpFilePath at the context of the dialog that has
+    // the focus. The program ships no help file, and nothing on this platform
+    // reads that format, so starting help fails, as it does wherever the file
+    // is missing.
+    AfxMessageBox(LoadString(AFX_IDP_FAILED_TO_LAUNCH_HELP).c_str());
+}
+
 CWinApp* AfxGetApp() { return g_app; }
 
 std::string AfxGetAppName()
@@ -828,6 +865,48 @@ std::string AfxGetAppName()
     return {};
 }
 
+namespace {
+
+// Written by the signal handler, read by the main thread's notifier.
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void OnQuitSignal(int /*signal*/)
+{
+    const int savedErrno = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+// A signal to quit (logout, Ctrl+C, a closed terminal) closes the main window
+// as its close box does, so that the port choice is kept and the board is told
+// to stop. The handler resets itself: a second signal ends the process as usual.
+void CloseMainWindowOnQuitSignals(QObject* parent)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, parent);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char bytes[16];
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        CWinApp* app = AfxGetApp();
+        auto* main = app != nullptr ? dynamic_cast<CDialog*>(app->m_pMainWnd) : nullptr;
+        if (main == nullptr || main->m_hWnd == nullptr) return;
+        Message msg;
+        msg.message = WM_SYSCOMMAND;
+        msg.id = static_cast<int>(SC_CLOSE);
+        msg.wParam = SC_CLOSE;
+        main->SendWindowMessage(msg);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &action, nullptr);
+}
+
+}  // namespace
+
 int AfxWinMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -836,6 +915,9 @@ int AfxWinMain(int argc, char** argv)
     if (winApp->m_pszAppName.empty() && argc > 0 && argv[0] != nullptr)
         winApp->m_pszAppName = std::filesystem::path(argv[0]).stem().string();
     QCoreApplication::setApplicationName(QString::fromStdString(winApp->m_pszAppName));
+    winApp->m_pszHelpFilePath =
+        std::filesystem::path(QCoreApplication::applicationFilePath().toStdString()).replace_extension(".HLP").string();
+    CloseMainWindowOnQuitSignals(&app);
     winApp->InitInstance();
     return 0;
 }

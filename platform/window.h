@@ -21,6 +21,7 @@
 #include "platform/win_defs.h"
 
 class QEventLoop;
+class QMenu;
 class QWidget;
 
 namespace velk {
@@ -199,6 +200,25 @@ bool DispatchThroughMap(T& target, const MessageMapEntry<T> (&map)[N], Message& 
     return false;
 }
 
+// ---- the window menu
+
+// A window's menu of system commands. X11 and Wayland give a program no way
+// into the window manager's own window menu, so a dialog whose template has
+// WS_SYSMENU carries a small menu of its own, opened by Alt+Space and by a
+// right click on the window's background. It starts with Close (SC_CLOSE);
+// each entry chosen reaches the dialog as WM_SYSCOMMAND with its id.
+class CMenu {
+public:
+    explicit CMenu(QMenu* menu) : m_hMenu(menu) {}
+    CMenu(const CMenu&) = delete;
+    CMenu& operator=(const CMenu&) = delete;
+
+    // MF_STRING only: an entry with the text (an & marks its mnemonic).
+    BOOL AppendMenu(UINT flags, UINT_PTR id, const char* text);
+
+    QMenu* const m_hMenu;
+};
+
 // ---- modal dialogs
 
 class CDialog : public CWnd {
@@ -246,6 +266,10 @@ public:
     void SetIcon(const HICON& icon, BOOL bigIcon);
     BOOL IsIconic() const;
 
+    // The window menu; null when the template has no WS_SYSMENU or the window
+    // is not built. The menu goes with the window.
+    CMenu* GetSystemMenu(BOOL revert);
+
     int TemplateId() const { return templateId_; }
     CWnd* Parent() const { return parent_; }
 
@@ -274,6 +298,7 @@ private:
     int templateId_;
     CWnd* parent_;
     std::unique_ptr<DialogWindow> window_;
+    std::unique_ptr<CMenu> systemMenu_;
     // One per addressable control, for GetDlgItem. The id is kept beside the
     // window: a reading line looks up eight controls, and asking each widget
     // for its id costs a property lookup.
@@ -322,9 +347,19 @@ public:
 
     virtual BOOL InitInstance();
 
+    // Commands that no window takes come here (the application's message
+    // map); false when the application does not take it either.
+    virtual bool OnCmdMsg(Message& msg);
+
+    // The framework's help handler: asks for the help file at the context of
+    // the dialog that holds the focus, and says so when help cannot start.
+    void OnHelp();
+
     // The executable's file title; the caption of the framework's message boxes
     // and the name of the profile file.
     std::string m_pszAppName;
+    // The executable's path with the extension ".HLP".
+    std::string m_pszHelpFilePath;
     CWnd* m_pMainWnd = nullptr;
 };
 
@@ -334,7 +369,9 @@ CWinApp* AfxGetApp();
 std::string AfxGetAppName();
 
 // Start-up: the Qt application, the names derived from argv[0], InitInstance
-// of the one application object. The exit status is 0.
+// of the one application object. SIGTERM, SIGINT and SIGHUP close the main
+// window as its close box does (once; a second one ends the process at once).
+// The exit status is 0.
 int AfxWinMain(int argc, char** argv);
 
 // ---- resources by number
