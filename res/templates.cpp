@@ -100,7 +100,7 @@ constexpr std::array<DialogItem, 69> kSensorItems{{
 
 constexpr std::array<DialogItem, 6> kAboutItems{{
     {kNoId,  C::Static,   "",                             7,   7,  20,  21, kChild | SS_ICON},
-    {kNoId,  C::Static,   "VELK ｶﾗｰｾﾝｻ評価ﾎﾞｰﾄﾞ用 velk\nVELK-C4-M210 実験用ﾌﾟﾛｸﾞﾗﾑ",
+    {kNoId,  C::Static,   "VELK ｶﾗｰｾﾝｻ評価ﾎﾞｰﾄﾞ\nVELK-C4-M210 実験用ﾌﾟﾛｸﾞﾗﾑ",
                                                          46,   7, 165,  17, kChild | WS_GROUP | SS_LEFT | SS_NOPREFIX},
     {kNoId,  C::Static,   "Copyright (C) 2026 the velk authors",
                                                          47,  28, 142,   8, kChild | WS_GROUP | SS_LEFT},

@@ -9,6 +9,9 @@ class CSensorApp : public CWinApp {
 public:
     // Runs the main window modally; FALSE then ends the program.
     BOOL InitInstance() override;
+
+    // The application's message map: the Help command to OnHelp.
+    bool OnCmdMsg(Message& msg) override;
 };
 
 }  // namespace velk

@@ -95,8 +95,14 @@ BOOL CSensorDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The About entry: X11 and Wayland give a program no way into the window
-    // manager's menu, so the entry lives in a window menu of the program's own.
+    // The About entry. X11 and Wayland give a program no way into the window
+    // manager's own menu, so it goes into the window menu that the window
+    // offers itself (Alt+Space, a right click on the background). That menu
+    // holds only Close before it, so no separator is needed.
+    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
+        const std::string about = LoadString(IDS_ABOUTBOX);
+        if (!about.empty()) pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
