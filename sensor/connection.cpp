@@ -23,6 +23,13 @@ constexpr int kAutoDetect = 0;
 constexpr int kConnectedControls[] = {IDC_DISCONNECT,    IDC_SET_PARAMETERS, IDC_READ_PARAMETERS,
                                       IDC_WHITE_BALANCE, IDC_SENSOR_RESET,   IDC_OFFSET_MODE};
 
+// The enable set: Connect first, then the connected controls one after another.
+void ShowLinkState(CDialog& dlg, BOOL connected)
+{
+    dlg.GetDlgItem(IDC_CONNECT)->EnableWindow(!connected);
+    for (int id : kConnectedControls) dlg.GetDlgItem(id)->EnableWindow(connected);
+}
+
 std::string PortName(int port) { return "COM" + std::to_string(port); }
 
 // The group that owns a device node, for the advice on a refused open.
@@ -90,8 +97,7 @@ void CSensorDlg::OnConnect()
         return;  // no selection
     }
 
-    GetDlgItem(IDC_CONNECT)->EnableWindow(FALSE);
-    for (int id : kConnectedControls) GetDlgItem(id)->EnableWindow(TRUE);
+    ShowLinkState(*this, TRUE);
     SetLedLevel(static_cast<int>(m_ledSlider.SendMessage(TBM_GETPOS)));
 }
 
@@ -145,10 +151,7 @@ BOOL CSensorDlg::CloseDevice()
 void CSensorDlg::OnDisconnect()
 {
     KillTimer(kPollTimer);
-    if (CloseDevice()) {
-        GetDlgItem(IDC_CONNECT)->EnableWindow(TRUE);
-        for (int id : kConnectedControls) GetDlgItem(id)->EnableWindow(FALSE);
-    }
+    if (CloseDevice()) ShowLinkState(*this, FALSE);
 }
 
 void CSensorDlg::OnTimer(UINT_PTR nIDEvent)
@@ -164,10 +167,7 @@ void CSensorDlg::OnTimer(UINT_PTR nIDEvent)
     } else {
         // Link loss: silent, and the last line shown stays.
         KillTimer(kPollTimer);
-        if (CloseDevice()) {
-            GetDlgItem(IDC_CONNECT)->EnableWindow(TRUE);
-            for (int id : kConnectedControls) GetDlgItem(id)->EnableWindow(FALSE);
-        }
+        if (CloseDevice()) ShowLinkState(*this, FALSE);
     }
     CDialog::OnTimer(nIDEvent);
 }
