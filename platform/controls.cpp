@@ -55,10 +55,7 @@ void DialogWindow::contextMenuEvent(QContextMenuEvent* event)
 
 void DialogWindow::SendSysCommand(UINT id)
 {
-    Message msg;
-    msg.message = WM_SYSCOMMAND;
-    msg.id = static_cast<int>(id);
-    msg.wParam = id;
+    Message msg = SysCommandMessage(id);
     owner_->SendWindowMessage(msg);
 }
 
@@ -70,29 +67,19 @@ void DialogWindow::SendHelpCommand()
     if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != nullptr)
         if (auto* main = dynamic_cast<CDialog*>(app->m_pMainWnd); main != nullptr && main->m_hWnd != nullptr)
             target = main;
-    Message msg;
-    msg.message = WM_COMMAND;
-    msg.code = 0;
-    msg.id = ID_HELP;
-    msg.wParam = static_cast<WPARAM>(ID_HELP);
+    Message msg = CommandMessage(ID_HELP, 0);
     target->SendWindowMessage(msg);
 }
 
 void DialogWindow::reject()
 {
-    Message msg;
-    msg.message = WM_COMMAND;
-    msg.code = BN_CLICKED;
-    msg.id = IDCANCEL;
+    Message msg = CommandMessage(IDCANCEL);
     owner_->SendWindowMessage(msg);
 }
 
 void DialogWindow::accept()
 {
-    Message msg;
-    msg.message = WM_COMMAND;
-    msg.code = BN_CLICKED;
-    msg.id = IDOK;
+    Message msg = CommandMessage(IDOK);
     owner_->SendWindowMessage(msg);
 }
 
@@ -109,10 +96,7 @@ void DialogWindow::closeEvent(QCloseEvent* event)
 {
     // The window ends, if at all, through the cancel command and EndDialog.
     event->ignore();
-    Message msg;
-    msg.message = WM_SYSCOMMAND;
-    msg.id = static_cast<int>(SC_CLOSE);
-    msg.wParam = SC_CLOSE;
+    Message msg = SysCommandMessage(SC_CLOSE);
     owner_->SendWindowMessage(msg);
 }
 

@@ -437,10 +437,7 @@ BOOL CDialog::Build(bool modal)
             }
             const int id = item.id;
             QObject::connect(button, &QPushButton::clicked, w, [this, id] {
-                Message msg;
-                msg.message = WM_COMMAND;
-                msg.code = BN_CLICKED;
-                msg.id = id;
+                Message msg = CommandMessage(id);
                 SendWindowMessage(msg);
             });
             widget = button;
@@ -461,10 +458,7 @@ BOOL CDialog::Build(bool modal)
             rect.setHeight(closed);
             const int id = item.id;
             QObject::connect(combo, &QComboBox::activated, w, [this, id] {
-                Message msg;
-                msg.message = WM_COMMAND;
-                msg.code = CBN_SELCHANGE;
-                msg.id = id;
+                Message msg = CommandMessage(id, CBN_SELCHANGE);
                 SendWindowMessage(msg);
             });
             widget = combo;
@@ -754,10 +748,7 @@ void CDialog::DefaultMessage(Message& msg)
 void CDialog::OnSysCommand(UINT id, LPARAM /*lParam*/)
 {
     if ((id & 0xFFF0) == SC_CLOSE) {
-        Message msg;
-        msg.message = WM_COMMAND;
-        msg.code = BN_CLICKED;
-        msg.id = IDCANCEL;
+        Message msg = CommandMessage(IDCANCEL);
         SendWindowMessage(msg);
     }
 }
@@ -892,10 +883,7 @@ void CloseMainWindowOnQuitSignals(QObject* parent)
         CWinApp* app = AfxGetApp();
         auto* main = app != nullptr ? dynamic_cast<CDialog*>(app->m_pMainWnd) : nullptr;
         if (main == nullptr || main->m_hWnd == nullptr) return;
-        Message msg;
-        msg.message = WM_SYSCOMMAND;
-        msg.id = static_cast<int>(SC_CLOSE);
-        msg.wParam = SC_CLOSE;
+        Message msg = SysCommandMessage(SC_CLOSE);
         main->SendWindowMessage(msg);
     });
     struct sigaction action {};

@@ -156,6 +156,27 @@ struct Message {
     HICON icon;               // WM_QUERYDRAGICON's answer
 };
 
+// WM_COMMAND: a command, or a control's notification `code` (BN_CLICKED, ...).
+inline Message CommandMessage(int id, UINT code = BN_CLICKED)
+{
+    Message msg;
+    msg.message = WM_COMMAND;
+    msg.code = code;
+    msg.id = id;
+    msg.wParam = static_cast<WPARAM>(id);
+    return msg;
+}
+
+// WM_SYSCOMMAND with the command id in wParam, as the window menu sends it.
+inline Message SysCommandMessage(UINT id)
+{
+    Message msg;
+    msg.message = WM_SYSCOMMAND;
+    msg.id = static_cast<int>(id);
+    msg.wParam = id;
+    return msg;
+}
+
 inline constexpr int kFromWindow = 0;  // the entry is for the window itself
 inline constexpr int kAnyControl = -2;
 
