@@ -2,7 +2,7 @@
 #include "device/framing.h"
 
 #include "device/serial_port.h"
-#include "pty_pair.h"
+#include "tests/support/pty_pair.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,16 @@ namespace velk {
 namespace {
 
 using test::PtyPair;
+
+// The program's end of `pty`, opened and configured, with nothing left waiting
+// at the board's end; INVALID_HANDLE_VALUE when it does not open.
+PortHandle OpenConfigured(const PtyPair& pty) {
+    PortHandle port = OpenDevice(pty.slavePath());
+    if (port == INVALID_HANDLE_VALUE) return port;
+    ConfigurePort(port);
+    pty.Drain();
+    return port;
+}
 
 // The whole catalogue, the three LED levels the checksum table names, and a
 // value wider than its field.
@@ -51,10 +61,8 @@ const FrameCase kFrames[] = {
 TEST(Framing, EveryCatalogueFrameReachesTheBoardAsExactBytes) {
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    PortHandle port = OpenDevice(pty.slavePath());
+    PortHandle port = OpenConfigured(pty);
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    ConfigurePort(port);
-    pty.Drain();
     for (const auto& c : kFrames) {
         SCOPED_TRACE(c.name);
         c.send(port);
@@ -89,10 +97,8 @@ TEST(Framing, BodyAndTrailerAreTwoWrites) {
 TEST(Framing, BodyThatDoesNotFitIsNotSentAtAll) {
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    PortHandle port = OpenDevice(pty.slavePath());
+    PortHandle port = OpenConfigured(pty);
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    ConfigurePort(port);
-    pty.Drain();
 
     const std::string longest = "$AC" + std::string(kCommandBufferSize - 4, 'Z');  // 1023 characters
     EXPECT_TRUE(SendCommand(port, "%s", longest.c_str()));

@@ -4,7 +4,7 @@
 
 #include "device/port_map.h"
 #include "platform/profile.h"
-#include "pty_pair.h"
+#include "tests/support/pty_pair.h"
 
 #include <gtest/gtest.h>
 

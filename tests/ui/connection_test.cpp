@@ -1,21 +1,16 @@
 // The connection lifecycle through the window: connect on a chosen port or by
 // automatic detection, polling, disconnect and link loss, each against the
 // simulated board (or a scripted far end) on pseudo-terminals.
-#include <poll.h>
-#include <unistd.h>
-
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSlider>
 
-#include <atomic>
-#include <thread>
-
 #include "device/framing.h"
-#include "simulator/simulated_board.h"
 #include "dialog_fixture.h"
+#include "simulator/simulated_board.h"
+#include "tests/support/board_end.h"
 
 namespace velk::test {
 namespace {
@@ -37,50 +32,6 @@ std::unique_ptr<sim::SimulatedBoard> StartBoard(sim::BoardOptions options = {})
     EXPECT_TRUE(board->Start());
     return board;
 }
-
-// A far end that answers the handshake and then sends one fixed line every
-// 60 ms, so that a test knows the exact bytes a tick reads.
-class ScriptedEnd {
-public:
-    explicit ScriptedEnd(std::string line) : line_(std::move(line))
-    {
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~ScriptedEnd()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    const std::string& DevicePath() const { return pty_.slavePath(); }
-
-private:
-    void Run()
-    {
-        std::string frame;
-        bool reporting = false;
-        while (!stop_) {
-            pollfd p{pty_.master(), POLLIN, 0};
-            if (::poll(&p, 1, 60) > 0 && (p.revents & POLLIN) != 0) {
-                char c = 0;
-                if (::read(pty_.master(), &c, 1) != 1) continue;
-                if (c != '\r') {
-                    frame += c;
-                    continue;
-                }
-                if (frame.rfind("$ACV", 0) == 0) pty_.Send("$VELK scripted\nline 2\nline 3\n");
-                if (frame.rfind("$ACS", 0) == 0) reporting = true;
-                frame.clear();
-            } else if (reporting) {
-                pty_.Send(line_);
-            }
-        }
-    }
-
-    PtyPair pty_;
-    std::string line_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-};
 
 using ConnectionTest = UiFixture;
 
@@ -116,7 +67,8 @@ TEST_F(ConnectionTest, ConnectOnAChosenPortHandshakesStartsReportingAndSendsTheL
 TEST_F(ConnectionTest, APolledLineIsShownExactlyAsRead)
 {
     const std::string line = "$XYZ \t\x01\xc3\xa4 odd bytes\r\n";
-    ScriptedEnd end(line);
+    BoardEnd end;  // the test's own, so that a tick reads exactly these bytes
+    end.SetLine(line);
     WriteProfile("COM7", {{7, end.DevicePath()}});
     Open();
     Click(IDC_CONNECT);

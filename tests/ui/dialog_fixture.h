@@ -17,7 +17,8 @@
 
 #include "platform/profile.h"
 #include "platform/window.h"
-#include "pty_pair.h"
+#include "tests/support/pty_pair.h"
+#include "tests/support/shown_boxes.h"
 #include "ui/sensor_dlg.h"
 
 namespace velk::test {
@@ -25,22 +26,12 @@ namespace velk::test {
 inline constexpr int kConnectedSet[] = {IDC_DISCONNECT,    IDC_SET_PARAMETERS, IDC_READ_PARAMETERS,
                                         IDC_WHITE_BALANCE, IDC_SENSOR_RESET,   IDC_OFFSET_MODE};
 
-struct ShownBox {
-    std::string text;
-    std::string caption;
-    UINT type = 0;
-    std::string detail;
-};
-
 class UiFixture : public ::testing::Test {
 protected:
-    void SetUp() override { previousSeam_ = SetMessageBoxSeam({&UiFixture::Answer, this}); }
-
     void TearDown() override
     {
         if (dlg_) dlg_->DestroyWindow();
         dlg_.reset();
-        SetMessageBoxSeam(previousSeam_);
         std::error_code ec;
         std::filesystem::remove(ProfilePath(AfxGetAppName()), ec);
     }
@@ -82,17 +73,10 @@ protected:
         EXPECT_EQ(dlg_->m_hPort != INVALID_HANDLE_VALUE, connected);
     }
 
-    std::vector<ShownBox> boxes_;
+    ShownBoxes boxes_;
 
 private:
-    static int Answer(const MessageBoxRequest& request, void* context)
-    {
-        static_cast<UiFixture*>(context)->boxes_.push_back({request.text, request.caption, request.type, request.detail});
-        return IDOK;
-    }
-
     std::unique_ptr<CSensorDlg> dlg_;
-    MessageBoxSeam previousSeam_;
 };
 
 }  // namespace velk::test

@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <initializer_list>
 #include <optional>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/profile.h"
 
