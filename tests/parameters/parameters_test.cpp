@@ -8,7 +8,6 @@
 
 #include <chrono>
 
-#include "far_end.h"
 #include "platform/controls.h"
 #include "simulator/simulated_board.h"
 #include "window_fixture.h"
@@ -317,17 +316,7 @@ TEST_F(ParametersTest, UpDownRangesAsSet)
 
 // ---- the test's own board end, for exact "$ADR" lines
 
-class ParameterLineTest : public WindowFixture {
-protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        ASSERT_TRUE(far_.ok());
-        OpenWindow(far_.DevicePath());
-        Connect();
-    }
-    FarEnd far_;
-};
+using ParameterLineTest = ConnectedToBoardEnd;
 
 TEST_F(ParameterLineTest, EightDigitNegativeOffsetsAndShortFields)
 {

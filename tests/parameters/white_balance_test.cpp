@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "far_end.h"
 #include "platform/controls.h"
 #include "simulator/simulated_board.h"
 #include "window_fixture.h"
@@ -21,16 +20,8 @@ const std::string kClose = "$ACT*56";
 
 using Four = std::array<std::string, 4>;
 
-class WhiteBalanceTest : public WindowFixture {
+class WhiteBalanceTest : public ConnectedToBoardEnd {
 protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        ASSERT_TRUE(far_.ok());
-        OpenWindow(far_.DevicePath());
-        Connect();
-    }
-
     Four Texts(const int (&ids)[4]) const { return {Text(ids[0]), Text(ids[1]), Text(ids[2]), Text(ids[3])}; }
 
     // INT values into the set the way the operator does it: typed, then Set parameters.
@@ -54,7 +45,6 @@ protected:
         return far_.Frames();
     }
 
-    FarEnd far_;
 };
 
 // The worked examples, equal levels and a zero level among others, each

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialog_fixture.h"
+#include "tests/support/board_end.h"
 
 namespace velk::test {
 
@@ -69,6 +70,22 @@ protected:
         for (const auto& box : boxes_) texts.push_back(box.text);
         return texts;
     }
+};
+
+// The window connected on COM1 to a board end of the test's own, which
+// reports "idle" until a test sets another line.
+class ConnectedToBoardEnd : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        ASSERT_TRUE(far_.ok());
+        far_.SetLine("idle\n");
+        OpenWindow(far_.DevicePath());
+        Connect();
+    }
+
+    BoardEnd far_;
 };
 
 // The frames from index `from` on.
