@@ -15,84 +15,17 @@
 #include <QTest>
 #include <QWidget>
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <fstream>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "platform/profile.h"
 #include "res/pictures.h"
-#include "tests/device/pty_pair.h"
+#include "tests/support/pty_pair.h"
+#include "tests/support/shown_boxes.h"
 #include "ui/sensor_dlg.h"
 
 namespace velk::test {
-
-// The board's side of a terminal for tests that need exact lines: a thread
-// answers the handshake; the test writes the reading lines itself.
-class ScriptedBoard {
-public:
-    ScriptedBoard()
-    {
-        if (::pipe(stop_) != 0) stop_[0] = stop_[1] = -1;
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~ScriptedBoard()
-    {
-        if (stop_[1] >= 0) (void)!::write(stop_[1], "x", 1);
-        thread_.join();
-        for (int fd : stop_)
-            if (fd >= 0) ::close(fd);
-    }
-    ScriptedBoard(const ScriptedBoard&) = delete;
-    ScriptedBoard& operator=(const ScriptedBoard&) = delete;
-
-    bool ok() const { return pty_.ok() && stop_[0] >= 0; }
-    const std::string& DevicePath() const { return pty_.slavePath(); }
-    bool Send(const std::string& line) const { return pty_.Send(line); }
-    int Handshakes() const { return handshakes_.load(); }
-
-private:
-    void Serve()
-    {
-        std::string pending;
-        for (;;) {
-            pollfd fds[2] = {{stop_[0], POLLIN, 0}, {pty_.master(), POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0) continue;
-            if (fds[0].revents != 0) return;
-            if ((fds[1].revents & POLLIN) != 0) {
-                char buf[256];
-                const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
-                if (n > 0) {
-                    pending.append(buf, static_cast<std::size_t>(n));
-                    for (std::size_t end; (end = pending.find('\r')) != std::string::npos;) {
-                        if (pending.compare(0, 4, "$ACV") == 0) {
-                            ++handshakes_;
-                            pty_.Send("$VELK SENSOR TEST\nREV 1\nREADY\n");
-                        }
-                        pending.erase(0, end + 1);
-                    }
-                    continue;
-                }
-            }
-            // Nobody holds the terminal end (before a connect, after a
-            // disconnect): wait for the next opener or for the end.
-            if ((fds[1].revents & (POLLHUP | POLLERR)) != 0) {
-                pending.clear();
-                pollfd stop{stop_[0], POLLIN, 0};
-                if (::poll(&stop, 1, 5) > 0) return;
-            }
-        }
-    }
-
-    PtyPair pty_;
-    int stop_[2] = {-1, -1};
-    std::atomic<int> handshakes_{0};
-    std::thread thread_;
-};
 
 inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
 {
@@ -102,9 +35,6 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 50
 // The window with COM1 mapped to `devicePath` (or to nothing) and selected.
 class WindowFixture : public ::testing::Test {
 protected:
-    WindowFixture() { previousSeam_ = SetMessageBoxSeam({&WindowFixture::Answer, this}); }
-    ~WindowFixture() override { SetMessageBoxSeam(previousSeam_); }
-
     void OpenWindow(const std::string& devicePath = {})
     {
         ASSERT_TRUE(config_.isValid());
@@ -164,17 +94,9 @@ protected:
         return dlg_.m_hWnd->screen()->grabWindow(dlg_.m_hWnd->winId()).toImage().convertToFormat(QImage::Format_RGB32);
     }
 
+    ShownBoxes boxes_;
     QTemporaryDir config_;
     CSensorDlg dlg_;
-    std::string boxes_;  // every message box shown, text and detail
-
-private:
-    static int Answer(const MessageBoxRequest& request, void* context)
-    {
-        static_cast<WindowFixture*>(context)->boxes_ += request.text + " " + request.detail + "\n";
-        return IDOK;
-    }
-    MessageBoxSeam previousSeam_;
 };
 
 // How a shown chart differs from the bare picture: every differing pixel must

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "simulator/simulated_board.h"
+#include "tests/support/board_end.h"
 
 namespace velk::test {
 namespace {
@@ -15,7 +16,7 @@ namespace {
 class ReadingWindowTest : public WindowFixture {
 protected:
     // Writes one line and waits until the poll has shown it.
-    void Feed(const ScriptedBoard& board, const std::string& line)
+    void Feed(const BoardEnd& board, const std::string& line)
     {
         ASSERT_TRUE(board.Send(line + "\n"));
         ASSERT_TRUE(WaitUntil([&] { return Received() == line; })) << "not polled: " << line;
@@ -65,7 +66,7 @@ const LineCase kLines[] = {
 
 TEST_F(ReadingWindowTest, EachLineShowsItsLevelsColourAndBars)
 {
-    ScriptedBoard board;
+    BoardEnd board;
     ASSERT_TRUE(board.ok());
     OpenWindow(board.DevicePath());
     // Until the first reading the colour texts keep their letters.
@@ -86,7 +87,7 @@ TEST_F(ReadingWindowTest, EachLineShowsItsLevelsColourAndBars)
 
 TEST_F(ReadingWindowTest, ShortLineChangesNothingButTheReceivedText)
 {
-    ScriptedBoard board;
+    BoardEnd board;
     ASSERT_TRUE(board.ok());
     OpenWindow(board.DevicePath());
     Connect();
@@ -115,7 +116,7 @@ TEST_F(ReadingWindowTest, ShortLineChangesNothingButTheReceivedText)
 // and nothing shows outside the chart.
 TEST_F(ReadingWindowTest, SecondReadingLeavesExactlyOneMarker)
 {
-    ScriptedBoard board;
+    BoardEnd board;
     ASSERT_TRUE(board.ok());
     OpenWindow(board.DevicePath());
     const QImage before = OnScreen();
