@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "board_end.h"
 #include "res/resource.h"
 #include "res/templates.h"
 #include "shell_fixture.h"
@@ -32,16 +31,7 @@ protected:
         auto* about = window != nullptr ? dynamic_cast<CAboutDlg*>(window->Owner()) : nullptr;
         if (about == nullptr) return false;
         ++opened_;
-        QTimer::singleShot(0, this, [this, about] {
-            about->m_hWnd->activateWindow();
-            // Active itself, not only through its owner: F1 and other shortcuts need that.
-            EXPECT_TRUE(QTest::qWaitFor([about] { return QApplication::activeWindow() == about->m_hWnd; }, 2000));
-            inside_(*about);
-            if (!about->Ended()) {
-                ADD_FAILURE() << "the About box was left open";
-                about->EndDialog(IDCANCEL);
-            }
-        });
+        QTimer::singleShot(0, this, [this, about] { DriveModal(*about, inside_, "the About box"); });
         return false;
     }
 
@@ -124,8 +114,9 @@ using AboutBox = ShellTest;
 // main window and its controls as they were.
 TEST_F(AboutBox, ShowsTemplate100AndClosesWithEnterOrEscLeavingTheLinkAsItWas)
 {
-    BoardEnd board(ProfileFile());
+    BoardEnd board;
     ASSERT_TRUE(board.ok());
+    board.SetLines(Tick);
     WriteFile("[Device]\nPort=COM4\n" + PortsSection({{4, board.DevicePath()}}));
     std::size_t closings = 0;
     for (Qt::Key closeKey : {Qt::Key_Return, Qt::Key_Escape}) {
@@ -200,7 +191,7 @@ TEST_F(AboutBox, ShowsTemplate100AndClosesWithEnterOrEscLeavingTheLinkAsItWas)
             EXPECT_EQ(board.Count("$ACT"), closings);  // the link was not closed
             Key(dlg, Qt::Key_Escape);
         });
-        EXPECT_TRUE(board.WaitForClose(++closings, 3000));
+        EXPECT_TRUE(board.WaitForCount("$ACT", ++closings));
         EXPECT_TRUE(boxes_.empty());
     }
 }

@@ -5,7 +5,6 @@
 
 #include <csignal>
 
-#include "board_end.h"
 #include "shell_fixture.h"
 
 namespace velk::test {
@@ -110,8 +109,10 @@ TEST_F(RememberedPort, EveryWayOfEndingWritesThePort)
 
 TEST_F(RememberedPort, ClosingWhileConnectedWritesTheProfileBeforeTheClosingCommand)
 {
-    BoardEnd board(ProfileFile());
+    ProfileAtClose atClose(ProfileFile());
+    BoardEnd board(atClose.Hook());
     ASSERT_TRUE(board.ok());
+    board.SetLines(Tick);
     WriteFile("[Device]\nPort=COM5\n" + PortsSection({{5, board.DevicePath()}, {6, board.DevicePath()}}));
     RunProgram([&](CSensorDlg& dlg) {
         Key(dlg, Qt::Key_Down);  // COM6: the file still says COM5
@@ -120,10 +121,10 @@ TEST_F(RememberedPort, ClosingWhileConnectedWritesTheProfileBeforeTheClosingComm
         ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.GetDlgItemText(IDC_RECEIVED).rfind("#tick", 0) == 0; }, 3000));
         Key(dlg, Qt::Key_Escape);
     });
-    ASSERT_TRUE(board.WaitForClose(1, 3000)) << "no $ACT";
-    const std::optional<std::string> atClose = board.ProfileAtClose();
-    ASSERT_TRUE(atClose.has_value());
-    EXPECT_EQ(Profile::FromText(*atClose).GetString("Device", "Port"), "COM6");
+    ASSERT_TRUE(board.WaitForCount("$ACT", 1)) << "no $ACT";
+    const std::optional<std::string> profile = atClose.Text();
+    ASSERT_TRUE(profile.has_value());
+    EXPECT_EQ(Profile::FromText(*profile).GetString("Device", "Port"), "COM6");
     EXPECT_TRUE(board.Frames().back().rfind("$ACT", 0) == 0);
     EXPECT_TRUE(boxes_.empty());
 }
@@ -218,8 +219,9 @@ TEST_F(RememberedPort, AnUnusableProfileNeverStopsTheProgram)
 // leaves the old file byte for byte, says nothing, and the link still closes.
 TEST_F(RememberedPort, AFailedWriteLeavesTheOldFileWholeAndTheLinkStillCloses)
 {
-    BoardEnd board(ProfileFile());
+    BoardEnd board;
     ASSERT_TRUE(board.ok());
+    board.SetLines(Tick);
     const std::string before = "[Device]\nPort=COM1\n" + PortsSection({{1, board.DevicePath()}});
     ASSERT_GT(before.size(), 1024u);
     WriteFile(before);
@@ -241,7 +243,7 @@ TEST_F(RememberedPort, AFailedWriteLeavesTheOldFileWholeAndTheLinkStillCloses)
 
     EXPECT_EQ(ReadFile(), before);
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_TRUE(board.WaitForClose(1, 3000)) << "no $ACT";
+    EXPECT_TRUE(board.WaitForCount("$ACT", 1)) << "no $ACT";
     std::size_t leftovers = 0;
     for (const auto& entry : std::filesystem::directory_iterator(configDir_))
         if (entry.path() != ProfileFile()) ++leftovers;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -23,20 +24,65 @@
 #include "platform/controls.h"
 #include "platform/profile.h"
 #include "platform/window.h"
+#include "tests/support/board_end.h"
+#include "tests/support/pty_pair.h"
+#include "tests/support/shown_boxes.h"
+#include "tests/support/test_root.h"
 #include "ui/app.h"
 #include "ui/sensor_dlg.h"
 
 namespace velk::test {
 
-extern std::filesystem::path g_testRoot;
+// Numbered report lines for a board end, so that a test sees the received
+// text change from one tick to the next.
+inline std::string Tick(unsigned n) { return "#tick " + std::to_string(n) + "\n"; }
 
-struct ShownBox {
-    std::string text;
-    std::string caption;
-    UINT type = 0;
-    QWidget* owner = nullptr;
-    bool mainWindowClosing = false;  // the main window's modal run had ended
+// The profile file as it stood when "$ACT" reached a board end whose hook this
+// is: nullopt before that, "<no file>" when there was none.
+class ProfileAtClose {
+public:
+    explicit ProfileAtClose(std::filesystem::path file) : file_(std::move(file)) {}
+
+    BoardEnd::FrameHook Hook()
+    {
+        return [this](const std::string& frame) {
+            if (frame.rfind("$ACT", 0) != 0) return;
+            std::string text = "<no file>";
+            if (std::ifstream in{file_, std::ios::binary}) {
+                std::ostringstream all;
+                all << in.rdbuf();
+                text = all.str();
+            }
+            std::lock_guard lock(mutex_);
+            text_ = std::move(text);
+        };
+    }
+    std::optional<std::string> Text() const
+    {
+        std::lock_guard lock(mutex_);
+        return text_;
+    }
+
+private:
+    std::filesystem::path file_;
+    mutable std::mutex mutex_;
+    std::optional<std::string> text_;
 };
+
+// Activates `dialog`'s window, runs `script` inside its modal loop, and ends
+// the dialog with a failure if the script left it open. Active itself, not
+// only through its owner: F1 and other shortcuts need that.
+template <class Dialog>
+void DriveModal(Dialog& dialog, const std::function<void(Dialog&)>& script, const char* what)
+{
+    dialog.m_hWnd->activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&dialog] { return QApplication::activeWindow() == dialog.m_hWnd; }, 2000));
+    script(dialog);
+    if (!dialog.Ended()) {
+        ADD_FAILURE() << what << " was left open";
+        dialog.EndDialog(IDCANCEL);
+    }
+}
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -46,12 +92,10 @@ protected:
         std::string name = std::string(info->test_suite_name()) + "." + info->name();
         for (char& c : name)
             if (c == '/') c = '_';
-        configDir_ = g_testRoot / name;
+        configDir_ = TestRoot() / name;
         std::filesystem::create_directories(configDir_);
         ::setenv("XDG_CONFIG_HOME", configDir_.c_str(), 1);
-        previousSeam_ = SetMessageBoxSeam({&ShellTest::Answer, this});
     }
-    void TearDown() override { SetMessageBoxSeam(previousSeam_); }
 
     std::filesystem::path ProfileFile() const { return ProfilePath(AfxGetAppName()); }
 
@@ -84,13 +128,7 @@ protected:
             }
             ran = true;
             dlg_ = dlg;
-            dlg->m_hWnd->activateWindow();
-            EXPECT_TRUE(QTest::qWaitFor([dlg] { return QApplication::activeWindow() == dlg->m_hWnd; }, 2000));
-            script(*dlg);
-            if (!dlg->Ended()) {
-                ADD_FAILURE() << "the script left the window open";
-                dlg->EndDialog(IDCANCEL);
-            }
+            DriveModal(*dlg, script, "the main window");
         });
         const BOOL result = app_.InitInstance();
         dlg_ = nullptr;
@@ -126,19 +164,11 @@ protected:
 
     CSensorApp app_;
     std::filesystem::path configDir_;
-    std::vector<ShownBox> boxes_;
+    // mainWindowClosing: the main window's modal run had ended.
+    ShownBoxes boxes_{[this] { return dlg_ != nullptr && dlg_->Ended(); }};
 
 private:
-    static int Answer(const MessageBoxRequest& request, void* context)
-    {
-        auto* self = static_cast<ShellTest*>(context);
-        self->boxes_.push_back({request.text, request.caption, request.type, request.owner,
-                                self->dlg_ != nullptr && self->dlg_->Ended()});
-        return IDOK;
-    }
-
     CSensorDlg* dlg_ = nullptr;
-    MessageBoxSeam previousSeam_;
 };
 
 }  // namespace velk::test

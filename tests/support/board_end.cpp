@@ -52,10 +52,15 @@ BoardEnd::~BoardEnd()
         if (fd >= 0) ::close(fd);
 }
 
-void BoardEnd::SetLine(std::string line)
+void BoardEnd::SetLines(Lines lines)
 {
     std::lock_guard lock(mutex_);
-    line_ = std::move(line);
+    lines_ = std::move(lines);
+}
+
+void BoardEnd::SetLine(std::string line)
+{
+    SetLines([line = std::move(line)](unsigned) { return line; });
 }
 
 std::vector<std::string> BoardEnd::Frames() const
@@ -96,6 +101,7 @@ void BoardEnd::Run()
     bool reporting = false;
     std::chrono::milliseconds period(100);
     auto next = Clock::now();
+    unsigned reported = 0;
     for (;;) {
         int timeoutMs = -1;
         if (reporting)
@@ -124,12 +130,15 @@ void BoardEnd::Run()
             return;  // the terminal end is held open, so this is the pair failing
         }
         if (reporting && Clock::now() >= next) {
-            std::string line;
+            Lines lines;
             {
                 std::lock_guard lock(mutex_);
-                line = line_;
+                lines = lines_;
             }
-            if (!line.empty()) pty_.Send(line);
+            if (lines) {
+                const std::string line = lines(++reported);
+                if (!line.empty()) pty_.Send(line);
+            }
             next += period;
         }
     }

@@ -2,8 +2,8 @@
 // terminal end open and raw, so that the pair outlives the window's port and
 // nothing the window writes is echoed back; answers "$ACV" with a "$VELK" line
 // and two more; records every frame without its carriage return; and from
-// "$ACS" until "$ACT" sends the report line, if the test has set one, at the
-// period that "$ACS" asked for.
+// "$ACS" until "$ACT" sends a report line of the test's choosing at the period
+// that "$ACS" asked for.
 #pragma once
 
 #include <chrono>
@@ -35,8 +35,12 @@ public:
 
     // Writes `bytes` to the window now, whatever the board is doing.
     bool Send(const std::string& bytes) const { return pty_.Send(bytes); }
-    // The line (with its line end) reported every period from now on; empty
-    // reports nothing, which is how the board starts.
+    // The n-th line reported (n from 1, counted over the board's life), with
+    // its line end; an empty line sends nothing. Until a test sets lines the
+    // board reports nothing.
+    using Lines = std::function<std::string(unsigned n)>;
+    void SetLines(Lines lines);
+    // The same line every period from now on.
     void SetLine(std::string line);
 
     std::vector<std::string> Frames() const;
@@ -59,7 +63,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::vector<std::string> frames_;
-    std::string line_;
+    Lines lines_;
     std::thread thread_;
 };
 
