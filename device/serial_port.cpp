@@ -1,6 +1,7 @@
 #include "device/serial_port.h"
 
 #include "device/port_map.h"
+#include "platform/unique_fd.h"
 
 #include <cerrno>
 #include <chrono>
@@ -49,21 +50,6 @@ int WaitFor(int fd, short events, Clock::time_point deadline) {
     }
 }
 
-class FdGuard {
-public:
-    explicit FdGuard(int fd) : fd_(fd) {}
-    ~FdGuard() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
 std::string GroupOwning(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
@@ -101,9 +87,10 @@ PortHandle FailErrno(OpenError* error, const std::string& path, int err, const c
     case EPERM: {
         const std::string group = GroupOwning(path);
         std::string reason = what;
-        if (!group.empty())
-            reason += "; the user must belong to the group that owns the device, \"" + group +
-                      "\" (sudo usermod -aG " + group + " $USER, then log in again)";
+        reason += group.empty()
+                      ? "; the user must belong to the group that owns the device, usually \"dialout\""
+                      : "; the user must belong to the group that owns the device, \"" + group +
+                            "\" (sudo usermod -aG " + group + " $USER, then log in again)";
         return Fail(error, OpenFailure::Permission, path, err, std::move(reason));
     }
     case ENOTTY:
@@ -140,7 +127,7 @@ PortHandle OpenDevice(const std::string& path, OpenError* error) {
     if (error != nullptr) *error = OpenError{};
     // Non-blocking: a port with modem control must not wait for a carrier,
     // and every read and write waits with poll() on a deadline anyway.
-    FdGuard fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0) return FailErrno(error, path, errno, "cannot open");
 
     // A mapping to a regular file or a pipe must never receive commands.

@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "platform/unique_fd.h"
 
 // Plain char data: UTF-8 passes through untouched, no wide-character build.
 #define SI_NO_CONVERSION
@@ -21,28 +22,6 @@ namespace {
 // Larger files are not profiles.
 constexpr std::size_t kMaxProfileSize = 1 << 20;
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        if (this != &other) {
-            if (fd_ >= 0) ::close(fd_);
-            fd_ = other.release();
-        }
-        return *this;
-    }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
 std::atomic<unsigned> tempCounter{0};
 std::atomic<unsigned>& TempCounter() { return tempCounter; }
 
@@ -50,7 +29,7 @@ enum class ReadResult { Ok, Missing, Unreadable };
 
 ReadResult ReadWholeFile(const std::filesystem::path& path, std::string& text) {
     text.clear();
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadResult::Unreadable;
@@ -214,12 +193,12 @@ bool WriteString(const std::filesystem::path& requested, std::string_view sectio
     // The temporary file lives beside the profile so that rename() replaces it
     // in one step: readers see the old file or the new one, never a part.
     std::string tempName;
-    FileDescriptor fd(-1);
+    UniqueFd fd(-1);
     for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
         tempName = (dir / ("." + path.filename().string() + "." + std::to_string(::getpid()) + "." +
                            std::to_string(TempCounter()++)))
                        .string();
-        fd = FileDescriptor(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        fd = UniqueFd(::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (fd.get() < 0 && errno != EEXIST) return false;
     }
     if (fd.get() < 0) return false;
@@ -231,7 +210,7 @@ bool WriteString(const std::filesystem::path& requested, std::string_view sectio
         return false;
     }
     // Make the rename itself durable.
-    FileDescriptor dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0) ::fsync(dirFd.get());
     return true;
 }

@@ -1,9 +1,5 @@
 // The connection lifecycle: connect on the chosen port or find the board,
 // poll one line per tick, close on request or on link loss.
-#include <sys/stat.h>
-
-#include <grp.h>
-
 #include <cstdio>
 #include <string>
 
@@ -31,15 +27,6 @@ void ShowLinkState(CDialog& dlg, BOOL connected)
 }
 
 std::string PortName(int port) { return "COM" + std::to_string(port); }
-
-// The group that owns a device node, for the advice on a refused open.
-std::string OwningGroup(const std::string& path)
-{
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return {};
-    const group* g = ::getgrgid(st.st_gid);
-    return g != nullptr && g->gr_name != nullptr ? g->gr_name : std::string();
-}
 
 // A received line for a message: control bytes shown as escapes, long lines cut.
 std::string Printable(const char* line)
@@ -107,13 +94,6 @@ BOOL CSensorDlg::OpenDevice(int port)
     if (!OpenPort(port)) {
         const OpenError& e = m_openError;
         m_failure = PortName(port) + (e.devicePath.empty() ? "" : " (" + e.devicePath + ")") + ": " + e.reason;
-        if (e.category == OpenFailure::Permission) {
-            const std::string group = OwningGroup(e.devicePath);
-            m_failure += "\n  The user must belong to the group that owns the device (" +
-                         (group.empty() ? std::string("usually dialout") : group) +
-                         "), for example: sudo adduser $USER " + (group.empty() ? "dialout" : group) +
-                         ", then log in again.";
-        }
         return FALSE;
     }
     ConfigurePort();
