@@ -10,10 +10,15 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
+#include "device/serial_port.h"
 #include "res/resource.h"
 #include "ui/chart_marker.h"
 #include "ui/sensor_dlg.h"
@@ -155,5 +160,41 @@ void BM_ChartPaintOwnWork(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ChartPaintOwnWork)->Unit(benchmark::kMicrosecond);
+
+// One polling tick with a reading line waiting on a pseudo-terminal: the line
+// read byte by byte, shown, and handed to the reading pipeline. The far end's
+// write of the line is left out of the time.
+void BM_PollingTick(benchmark::State& state)
+{
+    Window w;
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    w.dlg.m_hPort = velk::OpenDevice(::ptsname(master));
+    if (w.dlg.m_hPort == velk::INVALID_HANDLE_VALUE) {
+        state.SkipWithError("the terminal end did not open");
+        ::close(master);
+        return;
+    }
+    w.dlg.ConfigurePort();
+    static constexpr char kLine[] = "$ADD0200,0280,02D8,03FF*45\n";
+    {
+        AllocationCounter count(state);
+        for (auto _ : state) {
+            state.PauseTiming();
+            if (::write(master, kLine, sizeof kLine - 1) != static_cast<ssize_t>(sizeof kLine - 1))
+                state.SkipWithError("write to the far end failed");
+            ::tcdrain(master);
+            state.ResumeTiming();
+            w.dlg.OnTimer(1);
+        }
+    }
+    w.dlg.ClosePort();
+    ::close(master);
+    QApplication::processEvents();
+}
+BENCHMARK(BM_PollingTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -194,20 +194,26 @@ int ReadBytes(PortHandle port, void* buffer, int count) {
     auto* out = static_cast<unsigned char*>(buffer);
     const auto deadline = Clock::now() + kReadTimeout;
     int got = 0;
+    bool saidReadable = false;
     while (got < count) {
+        // Read first: a byte that is already waiting costs one system call.
+        const ssize_t n = ::read(port, out + got, static_cast<std::size_t>(count - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            saidReadable = false;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;  // EIO: the far end is gone
+        // Readable but nothing to read: end of the line.
+        if (n == 0 && saidReadable) return -1;
+        // In raw mode with VMIN = VTIME = 0 an empty queue reads 0 like a
+        // closed line does; the wait tells them apart.
         const int revents = WaitFor(port, POLLIN, deadline);
         if (revents < 0) return -1;
         if (revents == 0) break;  // time-out: what has arrived is the answer
         // A pulled adapter or a closed far end shows as a hang-up.
         if ((revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return -1;
-        const ssize_t n = ::read(port, out + got, static_cast<std::size_t>(count - got));
-        if (n > 0) {
-            got += static_cast<int>(n);
-        } else if (n == 0) {
-            return -1;  // readable but nothing to read: end of the line
-        } else if (errno != EAGAIN && errno != EINTR) {
-            return -1;
-        }
+        saidReadable = true;
     }
     return got;
 }
